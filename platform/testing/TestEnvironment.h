@@ -1,0 +1,15 @@
+#pragma once
+// What every test executable shares: a scratch folder of its own, removed at the end, with the
+// data root and the simulated drives' state inside it, so that tests never touch a real
+// installation and never see each other's state.
+#include <filesystem>
+
+namespace testing_env {
+
+// The executable's scratch folder (created at start-up).
+const std::filesystem::path& ScratchDir();
+
+// A new, empty folder below ScratchDir() for one test.
+std::filesystem::path MakeTempDir(const char* hint = "t");
+
+} // namespace testing_env

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the native suite, then the Windows
+# suite (MinGW-w64 cross build) under Wine with a fresh prefix.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+cmake --preset default
+cmake --build --preset default
+ctest --preset default
+
+cmake --preset windows
+cmake --build --preset windows
+WINEPREFIX=$(mktemp -d /tmp/kelmora-wine.XXXXXX)
+export WINEPREFIX
+trap 'WINEPREFIX=$WINEPREFIX timeout 20 wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+WINEDEBUG=-all cmake/wine-run.sh wineboot -i >/dev/null 2>&1 || true
+ctest --preset windows
