@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     googletest libgtest-dev libgmock-dev
     qt6-base-dev libzip-dev libssl-dev libjsoncpp-dev openssl
-    fonts-dejavu-core xvfb xauth
+    fonts-dejavu-core xvfb xauth librsvg2-bin imagemagick
     g++-mingw-w64-x86-64-posix wine64
 )
 
