@@ -1,0 +1,6 @@
+// Zavuvida: the windowless launcher of KelmoraFp. It takes no arguments.
+#include "Launcher.h"
+
+int main() {
+    return launcher::RunLauncher();
+}
