@@ -45,10 +45,10 @@ using SymbolBuffer = std::array<char, kSymbolSize>;
 
 // One listed drive of the product. The caller of ListDrives owns the entries.
 struct DriveEntry {
-    int32_t index = 0;          // slot in the manager's symbol table
-    std::string description;    // "%s\t << %s >>\n" of symbol and letters, at most 89 characters
-    std::string letters;        // from JMGetDiskLetterEx; empty when that call failed
-    bool hasShortTail = false;  // the character before the last one of the symbol is a backslash
+    int32_t index = 0;         // slot in the manager's symbol table
+    std::string description;   // "%s\t << %s >>\n" of symbol and letters, at most 89 characters
+    std::string letters;       // from JMGetDiskLetterEx; empty when that call failed
+    bool hasShortTail = false; // the character before the last one of the symbol is a backslash
     char driveSymbol[kSymbolSize] = {};
 };
 
@@ -63,8 +63,8 @@ static_assert(sizeof(FingerprintEntry) == 32);
 
 // Decoded fingerprint status: 0 yes, 1 no, 2/3 other device values; (-1, 3) when the call failed.
 struct FingerprintStatus {
-    int32_t judged = -1;  // a finger is being judged
-    int32_t matched = 3;  // the finger matched
+    int32_t judged = -1; // a finger is being judged
+    int32_t matched = 3; // the finger matched
 };
 
 class DiskManager {
@@ -91,9 +91,9 @@ public:
     virtual int QuerySecurityStatus(int driveIndex);
 
     // --- Synchronous device operations (caller's thread) --------------------------------------
-    virtual int SetPassword(const std::string& password, int driveIndex);      // 1 set, 0 refused
+    virtual int SetPassword(const std::string& password, int driveIndex); // 1 set, 0 refused
     virtual int ChangePassword(const std::string& oldPassword, const std::string& newPassword,
-                               int driveIndex);                                // 1 changed
+                               int driveIndex); // 1 changed
     virtual void ResetChip(int driveIndex);
     // Non-zero when every drive was ejected; 0 when one refused or no drive is known.
     virtual int SafeRemoveAll();
@@ -126,8 +126,15 @@ public:
     void StartFingerprintWatch(int driveIndex);
 
     // Worker bodies (each runs on its own detached thread, started through RunDetached).
-    void UnlockWorker();
-    void EraseAndFormatWorker();
+    // The unlock and erase-and-format workers take a snapshot of the shared fields that their
+    // starter filled under workerMutex, so that a second start cannot change a running one.
+    struct UnlockJob;
+    struct EraseJob {
+        int32_t index;
+        platform::WindowHandle reply;
+    };
+    void UnlockWorker(std::shared_ptr<UnlockJob> job);
+    void EraseAndFormatWorker(EraseJob job);
     void EnrollWorker(int driveIndex);
     void UserRecordWriter(std::string name, int driveIndex);
     void FingerprintWatcher(int driveIndex);
@@ -154,19 +161,19 @@ public:
     ReadCustomDataFn readHook = nullptr;
     TraceSink traceSink = nullptr;
     std::vector<std::shared_ptr<FingerprintEntry>> fingerprintList; // filled by ListFingerprints
-    std::atomic<uint8_t> enrolledId{0};    // id the engine handed out during an enrollment
-    uint8_t* enrollPayload = nullptr;      // 32-byte enrollment answer (allocated by enrollment)
+    std::atomic<uint8_t> enrolledId{0}; // id the engine handed out during an enrollment
+    uint8_t* enrollPayload = nullptr;   // 32-byte enrollment answer (allocated by enrollment)
     platform::WindowHandle notifyWindow = nullptr; // fingerprint workers post here
-    int32_t unlockTag = 0;                 // wParam of the unlock worker's messages
-    int32_t workIndex = 0;                 // drive of the running unlock / erase-and-format
+    int32_t unlockTag = 0;                         // wParam of the unlock worker's messages
+    int32_t workIndex = 0;                         // drive of the running unlock / erase-and-format
     platform::WindowHandle replyWindow = nullptr;
     char symbols[kSymbolSlots][kSymbolSize] = {}; // guarded by tableMutex
     unsigned char unlockPassword[kPasswordSize] = {};
     std::atomic<int32_t> formatBusy{0};
     std::atomic<int32_t> justUnlocked{0};
-    std::mutex workerMutex;                // fills of the shared fields; fingerprint workers' runs
-    std::thread::id lastThread;            // last started worker
-    std::atomic<uint8_t> workerRun{0};     // keeps EnrollWorker / FingerprintWatcher running
+    std::mutex workerMutex;            // fills of the shared fields; fingerprint workers' runs
+    std::thread::id lastThread;        // last started worker
+    std::atomic<uint8_t> workerRun{0}; // keeps EnrollWorker / FingerprintWatcher running
 
     // Serialises the two writers of `symbols` and `driveCount` (ListDrives on the window thread,
     // the erase-and-format worker while it waits for the drive to return).

@@ -1,0 +1,9 @@
+#include "platform/SystemDialogs.h"
+
+namespace platform {
+
+bool CloseSystemFormatDialog() {
+    return false;
+}
+
+} // namespace platform
