@@ -53,12 +53,13 @@ void CMenuWnd::InitWindow() {
     bind(GetMenuUI());
 
     QWidget* widget = GetWidget();
-    const int margin = (widget->width() - GetClientWidget()->width()) / 2;
+    const QSize size = m_pm.initSize;
+    const int margin = (widget->width() - size.width()) / 2;
     QPoint at = point_;
     if (alignment_ & AlignRight)
-        at.rx() -= GetClientWidget()->width();
+        at.rx() -= size.width();
     if (alignment_ & AlignBottom)
-        at.ry() -= GetClientWidget()->height();
+        at.ry() -= size.height();
     widget->move(at - QPoint(margin, margin));
 }
 

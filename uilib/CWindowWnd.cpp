@@ -81,7 +81,8 @@ void CWindowWnd::ShowWindow(bool show) {
         return;
     }
     host_->show();
-    host_->raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        host_->raise();
     host_->activateWindow();
 }
 
