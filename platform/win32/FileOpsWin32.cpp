@@ -1,9 +1,11 @@
 // Folder listing, deletion and the shell's folder copy on Windows.
 #include "platform/FileOps.h"
 
-#include <shellapi.h>
 #include <string>
 #include <windows.h>
+
+// After windows.h, which it relies on.
+#include <shellapi.h>
 
 namespace platform {
 namespace {

@@ -4,9 +4,11 @@
 
 #include <map>
 #include <mutex>
+#include <windows.h>
+
+// After windows.h, which they rely on.
 #include <shellapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 namespace platform {
 namespace {

@@ -2,9 +2,11 @@
 #include "platform/Shell.h"
 #include "platform/common/SystemMessageBox.h"
 
-#include <shellapi.h>
 #include <string>
 #include <windows.h>
+
+// After windows.h, which it relies on.
+#include <shellapi.h>
 
 namespace platform {
 
