@@ -3,6 +3,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 using namespace platform;
 
@@ -84,6 +85,35 @@ TEST_F(SocketTest, ClosedPortIsRefusedAtOnce) {
     EXPECT_EQ(ConnectTcp("127.0.0.1", port, 5000, &error), kNoSocket);
     EXPECT_EQ(error, ConnectError::Connect);
     EXPECT_LT(Since(start), Ms(4000)) << "a refusal must not wait for the time-out";
+}
+
+TEST(SocketConnect, GivesUpAfterItsTimeOutWhenTheListenerIsFull) {
+    ASSERT_TRUE(StartSockets());
+    // A listener that never accepts, with the smallest queue: once the queue is full, further
+    // connection attempts get no answer at all, as from a host that has vanished.
+    SocketHandle full = ListenTcp("127.0.0.1", 0, 0);
+    ASSERT_NE(full, kNoSocket);
+    const uint16_t port = SocketLocalPort(full);
+    std::vector<SocketHandle> queued;
+    bool timedOut = false;
+    for (int i = 0; i < 8 && !timedOut; ++i) {
+        ConnectError error = ConnectError::None;
+        auto start = std::chrono::steady_clock::now();
+        SocketHandle s = ConnectTcp("127.0.0.1", port, 200, &error);
+        if (s != kNoSocket) {
+            queued.push_back(s);
+            continue;
+        }
+        EXPECT_EQ(error, ConnectError::TimedOut);
+        EXPECT_GE(Since(start), Ms(150));
+        EXPECT_LT(Since(start), Ms(3000));
+        timedOut = true;
+    }
+    for (SocketHandle s : queued)
+        CloseSocket(s);
+    CloseSocket(full);
+    if (!timedOut)
+        GTEST_SKIP() << "this system queued every connection; the time-out could not be reached";
 }
 
 } // namespace

@@ -343,4 +343,45 @@ TEST_F(HttpsClient, UnreachableServerFailsAtOnce) {
               "[https_demo] create_request_socket fail.\n");
 }
 
+TEST(HttpsConnect, HostThatNeverAnswersFailsAfterTheConnectTimeOut) {
+    ASSERT_TRUE(platform::StartSockets());
+    // A listener with a full queue leaves further connection attempts unanswered.
+    platform::SocketHandle full = platform::ListenTcp("127.0.0.1", 0, 0);
+    ASSERT_NE(full, platform::kNoSocket);
+    const std::string url =
+        "https://127.0.0.1:" + std::to_string(platform::SocketLocalPort(full)) + "/echo";
+    HttpsOptions options;
+    options.caBundle = TestCaFile();
+    options.connectTimeoutMs = 200;
+    options.readTimeoutMs = 200;
+    std::vector<platform::SocketHandle> queued;
+    bool timedOut = false;
+    for (int i = 0; i < 8 && !timedOut; ++i) {
+        testing::internal::CaptureStdout();
+        auto start = std::chrono::steady_clock::now();
+        int socket = create_request_socket("127.0.0.1", platform::SocketLocalPort(full), options);
+        std::string log = testing::internal::GetCapturedStdout();
+        if (socket >= 0) {
+            queued.push_back(socket);
+            continue;
+        }
+        EXPECT_EQ(log, "[http_demo] create_request_socket connect timeout.\n"
+                       "[http_demo] create_request_socket connect fail.\n");
+        EXPECT_LT(Since(start).count(), 2500);
+        timedOut = true;
+        // The whole request gives up the same way.
+        start = std::chrono::steady_clock::now();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(HttpInterface(options).Post(url, "{}"), "");
+        testing::internal::GetCapturedStdout();
+        EXPECT_GE(Since(start).count(), 150);
+        EXPECT_LT(Since(start).count(), 2500);
+    }
+    for (auto s : queued)
+        platform::CloseSocket(s);
+    platform::CloseSocket(full);
+    if (!timedOut)
+        GTEST_SKIP() << "this system queued every connection; the time-out could not be reached";
+}
+
 } // namespace
