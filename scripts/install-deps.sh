@@ -8,6 +8,7 @@ packages=(
     googletest libgtest-dev libgmock-dev
     qt6-base-dev libzip-dev libssl-dev libjsoncpp-dev openssl
     fonts-dejavu-core xvfb xauth librsvg2-bin imagemagick
+    fonts-inter fonts-league-spartan fonts-droid-fallback
     g++-mingw-w64-x86-64-posix wine64
 )
 
