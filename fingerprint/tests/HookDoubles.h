@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct State {
     std::deque<Bytes> answers; // next answers, in order
     std::vector<Exchange> exchanges;
     bool sendFails = false;
+    std::function<void(const Bytes& frame)> onSend; // runs outside the lock, before answering
     bool receiveFails = false;
     // Custom-data area.
     uint8_t area[512] = {};
@@ -46,9 +48,17 @@ inline State& S() {
 }
 
 inline int Send(char* symbol, unsigned char* frame, int length) {
-    std::lock_guard lock(S().mutex);
-    S().exchanges.push_back({symbol, Bytes(frame, frame + length), 0});
-    return S().sendFails ? 0 : 1;
+    std::function<void(const Bytes&)> onSend;
+    bool fails;
+    {
+        std::lock_guard lock(S().mutex);
+        S().exchanges.push_back({symbol, Bytes(frame, frame + length), 0});
+        onSend = S().onSend;
+        fails = S().sendFails;
+    }
+    if (onSend)
+        onSend(Bytes(frame, frame + length));
+    return fails ? 0 : 1;
 }
 
 inline int Receive(char*, unsigned char* answer, int length) {
@@ -95,6 +105,7 @@ inline void Install() {
         std::memset(S().area, 0, sizeof S().area);
         S().reads = S().writes = 0;
         S().lines.clear();
+        S().onSend = nullptr;
     }
     InstallFingerprintHooks(Send, Receive, Write, Read, Trace);
 }
