@@ -56,7 +56,7 @@ TEST(CompanionServiceTest, RunsAsARegisteredServiceUntilItsStopControl) {
     {
         Sc service{OpenServiceW(manager.h, L"KelmoraFpSSDServer",
                                 SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS)};
-        ASSERT_NE(service.h, nullptr);
+        ASSERT_NE(service.h, nullptr) << GetLastError();
         ASSERT_TRUE(StartServiceW(service.h, 0, nullptr)) << GetLastError();
         EXPECT_TRUE(WaitUntil([&] { return ServiceState(service.h) == SERVICE_RUNNING; }));
         EXPECT_TRUE(launcher::IsProcessRunning(L"KelmoraFpSSDServer.exe"));
