@@ -1,5 +1,6 @@
 #!/bin/sh
-# Draws the skin's images from the SVG templates in art/ as listed in images.list.
+# Draws the skin's images from the SVG templates in art/ as listed in images.list; every PNG
+# also as name@2x.png at twice the size.
 # Usage: draw-images.sh <images.list> <art folder> <output folder> [rsvg-convert] [convert]
 set -eu
 
@@ -41,6 +42,8 @@ grep -v '^[[:space:]]*\(#\|$\)' "$list" | while read -r image template params; d
     *.png)
         fill_template "$template" "$work/image.svg" "$@"
         "$rsvg" --format=png -o "$out/$image" "$work/image.svg"
+        # The same picture at twice the pixels, for screens scaled to 200 %.
+        "$rsvg" --format=png --zoom=2 -o "$out/${image%.png}@2x.png" "$work/image.svg"
         ;;
     *.gif)
         frames=0
