@@ -244,7 +244,7 @@ void CControlUI::PaintText(QPainter& painter) {
     if (text_.empty())
         return;
     painter.setFont(ResolveFont());
-    painter.setPen(ToQColor(CurrentTextColor()));
+    painter.setPen(ToQColor(CurrentTextColor() | 0xFF000000u));
     const int flags = AlignmentFlags() | (wrap_ ? Qt::TextWordWrap : Qt::TextSingleLine);
     painter.drawText(TextRect(), flags, QString::fromStdWString(text_));
 }
@@ -270,6 +270,8 @@ QFont CControlUI::ResolveFont() const {
     return manager_ ? manager_->GetFont(fontId_) : QFont();
 }
 
+// Text is drawn opaque: the alpha byte of a text colour is ignored, as the skins expect (a
+// dark-mode title of #26FFFFFF reads as white).
 uint32_t CControlUI::CurrentTextColor() const {
     if (!IsEnabled() && disabledTextColor_)
         return disabledTextColor_;

@@ -130,7 +130,7 @@ void CEditUI::ManagerChanged() {
 
 void CEditUI::ApplyPalette() {
     QPalette palette = edit_->palette();
-    const QColor text = ToQColor(CurrentTextColor());
+    const QColor text = ToQColor(CurrentTextColor() | 0xFF000000u);
     palette.setColor(QPalette::Text, text);
     palette.setColor(QPalette::Disabled, QPalette::Text, text);
     palette.setColor(QPalette::PlaceholderText, ToQColor(tipColor_));

@@ -72,7 +72,7 @@ QTextDocument* CTextUI::Document() {
     if (!document_)
         document_ = new QTextDocument;
     QStringList links;
-    const QString color = uilib::ToQColor(CurrentTextColor()).name(QColor::HexArgb);
+    const QString color = uilib::ToQColor(CurrentTextColor()).name(QColor::HexRgb);
     const QString body = ToHtml(QString::fromStdWString(text_), &links);
     const char* align = hAlign_ == Qt::AlignLeft    ? "left"
                         : hAlign_ == Qt::AlignRight ? "right"

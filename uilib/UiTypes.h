@@ -37,6 +37,12 @@ constexpr uint32_t WM_MENUCLICK = WM_USER + 121;
 
 class CControlUI;
 
+// Marks a control name kept in a table rather than written in a FindControl call, so that the
+// check of the code against the skin's layouts finds it.
+constexpr const wchar_t* ControlName(const wchar_t* name) {
+    return name;
+}
+
 // One control event: its type ("click", "selectchanged", "textchanged", "killfocus",
 // "itemclick", "link"), the control that raised it, and the mouse position in the client
 // coordinates of the sender's window.

@@ -1,0 +1,28 @@
+#pragma once
+// The pages of the main window: the item indexes of the tab layout "TabMain".
+enum PageId : unsigned {
+    Page_Disconnected = 0,
+    Page_Home = 1,
+    Page_SecurityOn = 2,
+    Page_FpList = 3,
+    Page_FormatWarning = 4,
+    Page_PwdUnlock = 5,
+    Page_ForgetPwd = 6,
+    Page_CheckPwd = 7,
+    Page_About = 8,
+    Page_Warranty = 9,
+    Page_Version = 10,
+    Page_Wait = 11,
+    Page_MoreInfo = 12,
+    Page_SecurityOff = 13,
+    Page_AddFpStart = 14,
+    Page_AddFpScan = 15,
+    Page_AddFpFailed = 16,
+    Page_AddFpFaq = 17,
+    Page_FpUnlock = 18,
+    Page_AddFpDone = 19,
+    Page_AddPwd = 20,
+    Page_ModifyPwd = 21,
+    Page_DeletePwd = 22,
+    Page_Last = Page_DeletePwd,
+};
