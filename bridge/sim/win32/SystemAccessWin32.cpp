@@ -14,8 +14,13 @@ FileLock::FileLock(const std::filesystem::path& path) {
         return;
     handle_ = reinterpret_cast<intptr_t>(h);
     // Byte-range locks belong to the handle, so they also separate threads of one process.
-    OVERLAPPED at = {};
-    held_ = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) != 0;
+    // Some implementations answer a contended lock with a violation instead of waiting: retry.
+    for (int attempt = 0; attempt < 30000 && !held_; ++attempt) {
+        OVERLAPPED at = {};
+        held_ = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) != 0;
+        if (!held_)
+            Sleep(1);
+    }
 }
 
 FileLock::~FileLock() {
@@ -82,8 +87,18 @@ std::filesystem::path DefaultSimDir() {
 }
 
 bool ReplaceWholeFile(const std::filesystem::path& source, const std::filesystem::path& target) {
-    return MoveFileExW(source.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // A reader that has just closed the target may still keep it from being replaced for a
+    // moment (seen under Wine): retry, then copy over it, which readers allow.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (MoveFileExW(source.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        Sleep(1);
+    }
+    if (!CopyFileW(source.c_str(), target.c_str(), FALSE))
+        return false;
+    DeleteFileW(source.c_str());
+    return true;
 }
 
 } // namespace sim
