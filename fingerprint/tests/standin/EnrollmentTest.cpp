@@ -231,3 +231,39 @@ TEST_F(EnrollmentTest, StopDuringTheFinalEnrollErasesTheNewTemplate) {
 
 } // namespace
 } // namespace standin
+
+namespace standin {
+namespace {
+
+// The finger leaves between the presence test and the capture (status 0xB2): reported as a
+// failed capture, but never counted towards the four that end the enrollment. Scripted frames,
+// since the simulated sensor cannot lose the finger within one touch.
+TEST_F(EnrollmentTest, FingerLostDuringCaptureIsNoFailure) {
+    using hook_doubles::ShortAnswer;
+    hook_doubles::Install();
+    for (int touch = 0; touch < 6; ++touch) {
+        hook_doubles::S().answers.push_back(ShortAnswer(0x10));
+        hook_doubles::S().answers.push_back(ShortAnswer(0x74, 0, 1));
+        hook_doubles::S().answers.push_back(ShortAnswer(0x51, 0xB2));
+        hook_doubles::S().answers.push_back(ShortAnswer(0x10, 0xB2));
+    }
+    manager->StartEnroll(drive);
+    // Once the script is used up the sensor reads as empty.
+    sink->WaitFor([&](const std::vector<testing_env::RecordedMessage>& all) {
+        std::vector<Event> events;
+        for (const auto& m : all)
+            if (m.message == UM_FP_ENROLL_EVENT)
+                events.emplace_back(int(m.wParam), int(m.lParam));
+        return std::count(events.begin(), events.end(), Event{4, 0}) == 6 &&
+               events.back() == Event{1, 0};
+    });
+    manager->workerRun = 0;
+    ASSERT_GE(WaitForEvent(UM_FP_ENROLL_EVENT, {5, 1}), 0);
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    auto events = Events(UM_FP_ENROLL_EVENT);
+    EXPECT_EQ(std::count(events.begin(), events.end(), Event{4, 0}), 6);
+    EXPECT_EQ(std::count(events.begin(), events.end(), Event{5, 2}), 0);
+}
+
+} // namespace
+} // namespace standin
