@@ -260,6 +260,9 @@ void DiskManager::FingerprintWatcher(int driveIndex) {
             if (status.matched == 1) {
                 ++rejections;
                 platform::SleepMs(kWatchJudgedPollMs);
+            } else {
+                // A verdict still open: ask again soon, but never spin on the bus.
+                platform::SleepMs(kWatchIdlePollMs);
             }
         } else {
             if (rejectionShown && platform::NowMs() - shownAt > kRejectionShownMs) {

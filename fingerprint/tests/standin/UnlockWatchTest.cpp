@@ -105,6 +105,19 @@ TEST_F(UnlockWatchTest, ThreeRejectionsCountAcrossLiftsAndRestartAfterTheReset) 
     EXPECT_EQ(Events(UM_FP_EVENT), (std::vector<Event>{{8, 1}, {14, 0}}));
 }
 
+TEST_F(UnlockWatchTest, UndecidedVerdictIsPolledWithPausesNotInATightLoop) {
+    drive = AttachDrive();
+    StatusScript::Install(*manager, {{1, 7}}); // finger judged, verdict neither yes nor no
+    StartWatch();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    manager->workerRun = 0;
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    // 100 ms of real time is 10 s on the fast clock: about a hundred 100 ms pauses. A loop
+    // without pauses asks many thousands of times.
+    EXPECT_LT(StatusScript::next.load(), 1000u);
+    EXPECT_TRUE(Events(UM_FP_EVENT).empty());
+}
+
 TEST_F(UnlockWatchTest, StatusAndFunctionDecoding) {
     drive = AttachDrive();
     const auto real = manager->api.AP_GetFingerprintStatus_VendorEx;
