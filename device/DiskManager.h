@@ -54,12 +54,14 @@ struct DriveEntry {
 
 // One enrolled user for display (32 bytes): id, the reserved byte as stored, and the name as
 // zero-terminated text in the system code page.
+// The name field holds the stored 15 UTF-16 units in any narrow code page (UTF-8 takes up to
+// three bytes a unit), so a listed name is never cut shorter than the drive keeps it.
 struct FingerprintEntry {
     int8_t id = 0;
     uint8_t reserved = 0;
-    char name[30] = {};
+    char name[62] = {};
 };
-static_assert(sizeof(FingerprintEntry) == 32);
+static_assert(sizeof(FingerprintEntry) == 64);
 
 // Decoded fingerprint status: 0 yes, 1 no, 2/3 other device values; (-1, 3) when the call failed.
 struct FingerprintStatus {

@@ -1,5 +1,6 @@
 #include "SimulatedDrive.h"
 #include "fingerprint/FingerprintResults.h"
+#include "platform/CodePage.h"
 
 #include <algorithm>
 
@@ -165,6 +166,24 @@ TEST_F(EnrollmentTest, RecordThatCannotBeStoredErasesTheTemplate) {
     EXPECT_EQ(manager->enrolledId, 0);
     EXPECT_EQ(manager->enrollPayload, nullptr);
     EXPECT_EQ(Area().users[0].id, 0);
+}
+
+TEST_F(EnrollmentTest, ListedNameIsAsLongAsTheStoredOne) {
+    const std::wstring stored(15, L'\u6307'); // fifteen CJK characters, the most a record holds
+    if (platform::SystemCodePageToWide(platform::WideToSystemCodePage(stored)) != stored)
+        GTEST_SKIP() << "the system code page cannot hold CJK text";
+    customdata area{};
+    area.users[0].id = 1;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        area.users[0].name[2 * i] = uint8_t(stored[i]);
+        area.users[0].name[2 * i + 1] = uint8_t(stored[i] >> 8);
+    }
+    area.checksum = CustomDataChecksum(area);
+    SetArea(area);
+
+    auto list = manager->ListFingerprints(drive);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(platform::SystemCodePageToWide(list[0]->name), stored);
 }
 
 TEST_F(EnrollmentTest, ListShowsTenOfTwelveUsedSlots) {
