@@ -1,5 +1,6 @@
 #include "shell/KelmoraFpMain.h"
 
+#include "platform/DeviceWatch.h"
 #include "shell/Language.h"
 #include "ui/CMainWnd.h"
 #include "uilib/CPaintManagerUI.h"
@@ -85,7 +86,11 @@ int KelmoraFpMain(KelmoraFpSystem& system, int& argc, char** argv) {
         window->CenterWindow();
         window->SetIcon(kIconResource);
         system.ListenForSecondStart(window->GetHWND());
-        window->ShowModal(); // the window deletes itself at its end
+        {
+            // Volume arrivals and removals reach the window as the device-change message.
+            auto volumes = platform::WatchVolumesForWindow(window->GetHWND());
+            window->ShowModal(); // the window deletes itself at its end
+        }
         skin.reset();
 
         CPaintManagerUI::MessageLoop();
