@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
 #include <qdrawutil.h>
 
 using namespace uilib;
@@ -253,11 +254,22 @@ bool CControlUI::DrawImage(QPainter& painter, const QString& image, const QRect&
     const auto spec = ParseImageString(image);
     if (!spec)
         return false;
-    QPixmap pixmap = CPaintManagerUI::Skin().Image(spec->file);
+    // The scale from here to device pixels (a high-DPI screen, or rendering into a larger
+    // pixmap).
+    const qreal ratio = std::max(painter.device() ? painter.device()->devicePixelRatio() : 1.0,
+                                 painter.deviceTransform().m11());
+    QPixmap pixmap = CPaintManagerUI::Skin().Image(spec->file, ratio);
     if (pixmap.isNull())
         return false;
-    if (spec->source)
-        pixmap = pixmap.copy(*spec->source);
+    if (spec->source) {
+        const qreal scale = pixmap.devicePixelRatio();
+        const QRect part = spec->source->isValid()
+                               ? QRect(QPointF(spec->source->topLeft()).toPoint() * scale,
+                                       spec->source->size() * scale)
+                               : QRect();
+        pixmap = pixmap.copy(part);
+        pixmap.setDevicePixelRatio(scale);
+    }
     const QRect target = spec->dest ? spec->dest->translated(rect.topLeft()) : rect;
     if (spec->corner.isNull())
         painter.drawPixmap(target, pixmap);

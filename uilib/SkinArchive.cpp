@@ -46,7 +46,17 @@ void SkinArchive::Clear() {
     images_.clear();
 }
 
-QPixmap SkinArchive::Image(const QString& name) const {
+QPixmap SkinArchive::Image(const QString& name, qreal devicePixelRatio) const {
+    if (devicePixelRatio > 1.0) {
+        const int dot = name.lastIndexOf(u'.');
+        const QString large =
+            dot < 0 ? QString() : name.left(dot) + QStringLiteral("@2x") + name.mid(dot);
+        if (!large.isEmpty() && files_.contains(large)) {
+            QPixmap pixmap = Image(large);
+            pixmap.setDevicePixelRatio(2.0);
+            return pixmap;
+        }
+    }
     auto cached = images_.constFind(name);
     if (cached != images_.constEnd())
         return *cached;

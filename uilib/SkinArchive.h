@@ -20,8 +20,9 @@ public:
     QByteArray Read(const QString& name) const { return files_.value(name); }
     QStringList Names() const { return files_.keys(); }
 
-    // The image of that name (cached); a null pixmap when the skin lacks it.
-    QPixmap Image(const QString& name) const;
+    // The image of that name (cached); a null pixmap when the skin lacks it. For a device
+    // pixel ratio above 1, "name@2x.png" is taken when the skin has it.
+    QPixmap Image(const QString& name, qreal devicePixelRatio = 1.0) const;
 
 private:
     QHash<QString, QByteArray> files_;

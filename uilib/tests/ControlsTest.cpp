@@ -60,7 +60,9 @@ std::map<std::string, QByteArray> Files() {
             {"eye.png", Png(8, 8, Qt::black)},
             {"eye_on.png", Png(8, 8, Qt::yellow)},
             {"bar_bk.png", Png(8, 8, Qt::white)},
-            {"bar_fill.png", Png(8, 8, Qt::darkCyan)}};
+            {"bar_fill.png", Png(8, 8, Qt::darkCyan)},
+            {"hi.png", Png(4, 4, Qt::red)},
+            {"hi@2x.png", Png(8, 8, Qt::blue)}};
 }
 
 class ControlsTest : public ::testing::Test {
@@ -178,6 +180,16 @@ TEST_F(ControlsTest, SettersChangeWhatIsReadAndDrawn) {
     EXPECT_EQ(PixelAt(bar, 110, 5), QColor(Qt::white));
     bar->SetValue(500); // beyond max: full, not past the end
     EXPECT_EQ(PixelAt(bar, 199, 5), QColor(Qt::darkCyan));
+
+    // Screens scaled above 100 % take the image of twice the size where the skin has one.
+    CControlUI* title = window->Find(L"title");
+    title->SetBkImage(L"hi.png");
+    EXPECT_EQ(PixelAt(title, 5, 5), QColor(Qt::red));
+    QPixmap large(title->size() * 2);
+    large.setDevicePixelRatio(2.0);
+    large.fill(Qt::transparent);
+    title->render(&large);
+    EXPECT_EQ(large.toImage().pixelColor(10, 10), QColor(Qt::blue));
 
     // A missing image draws nothing instead of failing.
     window->Find(L"title")->SetBkImage(L"file='nowhere.png' corner='2,2,2,2'");
