@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "uilib/CEditUI.h"
 #include "uilib/CMenuWnd.h"
+#include "uilib/DesktopServices.h"
 #include "uilib/ModalHook.h"
 #include "uilib/UiThread.h"
 
@@ -286,6 +287,36 @@ TEST_F(WindowTest, MemoryFontsStandForTheLayoutsFamilies) {
                                                   false, false))
                   .family(),
               QStringLiteral("Inter"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(DesktopServicesTest, ClipboardUrlsAndFolderDialogThroughTheirHooks) {
+    uilib_test::EnsureUi();
+    ASSERT_TRUE(uilib::SetClipboardText(L"support@example.test"));
+    EXPECT_EQ(uilib::GetClipboardText(), L"support@example.test");
+    const std::wstring longText(300, L'x'); // no fixed-size block to overrun
+    ASSERT_TRUE(uilib::SetClipboardText(longText));
+    EXPECT_EQ(uilib::GetClipboardText(), longText);
+
+    std::wstring opened;
+    uilib::SetOpenUrlHook([&](std::wstring_view url) {
+        opened = url;
+        return true;
+    });
+    EXPECT_TRUE(uilib::OpenUrl(L"https://example.test/"));
+    EXPECT_EQ(opened, L"https://example.test/");
+    uilib::SetOpenUrlHook({});
+
+    uilib::SetChooseFolderHook([](std::wstring_view) { return std::optional<std::wstring>(); });
+    EXPECT_FALSE(uilib::ChooseFolder(nullptr, L"Download to"));
+    uilib::SetChooseFolderHook([](std::wstring_view title) {
+        return std::optional<std::wstring>(L"/tmp/" + std::wstring(title));
+    });
+    EXPECT_EQ(uilib::ChooseFolder(nullptr, L"x"), L"/tmp/x");
+    uilib::SetChooseFolderHook({});
 }
 
 } // namespace
