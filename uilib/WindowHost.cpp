@@ -66,7 +66,12 @@ void WindowHost::paintEvent(QPaintEvent*) {
         }
     }
     painter.setPen(Qt::NoPen);
-    painter.setBrush(ToQColor(manager_->bkColor ? manager_->bkColor : 0xFFFFFFFFu));
+    // Under the content's hard-edged mask, so its anti-aliased rim takes the content's colour
+    // (the root container's, which follows the display mode) rather than the layout's default.
+    uint32_t rim = manager_->bkColor ? manager_->bkColor : 0xFFFFFFFFu;
+    if (const CControlUI* root = manager_->GetRoot(); root && root->GetBkColor())
+        rim = root->GetBkColor();
+    painter.setBrush(ToQColor(rim));
     painter.drawRoundedRect(body, radius, radius);
 }
 
