@@ -251,30 +251,30 @@ void CControlUI::PaintText(QPainter& painter) {
 }
 
 bool CControlUI::DrawImage(QPainter& painter, const QString& image, const QRect& rect) const {
-    const auto spec = ParseImageString(image);
-    if (!spec)
+    const auto parsed = ParseImageString(image);
+    if (!parsed)
         return false;
     // The scale from here to device pixels (a high-DPI screen, or rendering into a larger
     // pixmap).
     const qreal ratio = std::max(painter.device() ? painter.device()->devicePixelRatio() : 1.0,
                                  painter.deviceTransform().m11());
-    QPixmap pixmap = CPaintManagerUI::Skin().Image(spec->file, ratio);
+    QPixmap pixmap = CPaintManagerUI::Skin().Image(parsed->file, ratio);
     if (pixmap.isNull())
         return false;
-    if (spec->source) {
+    if (parsed->source) {
         const qreal scale = pixmap.devicePixelRatio();
-        const QRect part = spec->source->isValid()
-                               ? QRect(QPointF(spec->source->topLeft()).toPoint() * scale,
-                                       spec->source->size() * scale)
+        const QRect part = parsed->source->isValid()
+                               ? QRect(QPointF(parsed->source->topLeft()).toPoint() * scale,
+                                       parsed->source->size() * scale)
                                : QRect();
         pixmap = pixmap.copy(part);
         pixmap.setDevicePixelRatio(scale);
     }
-    const QRect target = spec->dest ? spec->dest->translated(rect.topLeft()) : rect;
-    if (spec->corner.isNull())
+    const QRect target = parsed->dest ? parsed->dest->translated(rect.topLeft()) : rect;
+    if (parsed->corner.isNull())
         painter.drawPixmap(target, pixmap);
     else
-        qDrawBorderPixmap(&painter, target, spec->corner, pixmap);
+        qDrawBorderPixmap(&painter, target, parsed->corner, pixmap);
     return true;
 }
 

@@ -151,10 +151,10 @@ TEST_F(SkinContractTest, LayoutsBuildNameTheirControlsOnceAndHaveTheirImages) {
             for (const char* attribute : kImageAttributes) {
                 const QString value =
                     reader.attributes().value(QLatin1String(attribute)).toString();
-                if (const auto spec = uilib::ParseImageString(value)) {
-                    EXPECT_TRUE(files.count(spec->file.toStdString()))
+                if (const auto parsed = uilib::ParseImageString(value)) {
+                    EXPECT_TRUE(files.count(parsed->file.toStdString()))
                         << file << " line " << reader.lineNumber() << " names "
-                        << spec->file.toStdString();
+                        << parsed->file.toStdString();
                 }
             }
         }
