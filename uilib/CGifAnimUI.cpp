@@ -28,11 +28,11 @@ void CGifAnimUI::LoadMovie() {
     delete buffer_;
     movie_ = nullptr;
     buffer_ = nullptr;
-    const auto spec = uilib::ParseImageString(bkImage_);
-    if (!spec || !CPaintManagerUI::Skin().Contains(spec->file))
+    const auto parsed = uilib::ParseImageString(bkImage_);
+    if (!parsed || !CPaintManagerUI::Skin().Contains(parsed->file))
         return;
     buffer_ = new QBuffer;
-    buffer_->setData(CPaintManagerUI::Skin().Read(spec->file));
+    buffer_->setData(CPaintManagerUI::Skin().Read(parsed->file));
     buffer_->open(QIODevice::ReadOnly);
     movie_ = new QMovie(buffer_);
     QObject::connect(movie_, &QMovie::frameChanged, this, [this] { update(); });

@@ -63,10 +63,10 @@ std::optional<ImageSpec> ParseImageString(const QString& text) {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return std::nullopt;
-    ImageSpec spec;
+    ImageSpec parsed;
     if (!t.contains(u'=')) {
-        spec.file = t;
-        return spec;
+        parsed.file = t;
+        return parsed;
     }
     static const QRegularExpression pair(QStringLiteral(R"((\w+)\s*=\s*'([^']*)')"));
     for (auto it = pair.globalMatch(t); it.hasNext();) {
@@ -74,17 +74,17 @@ std::optional<ImageSpec> ParseImageString(const QString& text) {
         const QString key = m.captured(1).toLower();
         const QString value = m.captured(2).trimmed();
         if (key == QLatin1String("file"))
-            spec.file = value;
+            parsed.file = value;
         else if (key == QLatin1String("corner"))
-            spec.corner = ParseMargins(value).value_or(QMargins());
+            parsed.corner = ParseMargins(value).value_or(QMargins());
         else if (key == QLatin1String("dest"))
-            spec.dest = ParseRect(value);
+            parsed.dest = ParseRect(value);
         else if (key == QLatin1String("source"))
-            spec.source = ParseRect(value);
+            parsed.source = ParseRect(value);
     }
-    if (spec.file.isEmpty())
+    if (parsed.file.isEmpty())
         return std::nullopt;
-    return spec;
+    return parsed;
 }
 
 } // namespace uilib

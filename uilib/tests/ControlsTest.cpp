@@ -103,11 +103,11 @@ TEST(LayoutValuesTest, ColoursRectsAndImageStrings) {
         {"file='dot.png' dest='150,13,7,8'", "dot.png", {}, true},
     };
     for (const Case& c : cases) {
-        const auto spec = uilib::ParseImageString(c.text);
-        ASSERT_TRUE(spec) << c.text;
-        EXPECT_EQ(spec->file, QString(c.file)) << c.text;
-        EXPECT_EQ(spec->corner, c.corner) << c.text;
-        EXPECT_EQ(spec->dest.has_value(), c.hasDest) << c.text;
+        const auto parsed = uilib::ParseImageString(c.text);
+        ASSERT_TRUE(parsed) << c.text;
+        EXPECT_EQ(parsed->file, QString(c.file)) << c.text;
+        EXPECT_EQ(parsed->corner, c.corner) << c.text;
+        EXPECT_EQ(parsed->dest.has_value(), c.hasDest) << c.text;
     }
     EXPECT_FALSE(uilib::ParseImageString(""));
     EXPECT_FALSE(uilib::ParseImageString("corner='1,1,1,1'"));
