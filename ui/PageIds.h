@@ -26,3 +26,12 @@ enum PageId : unsigned {
     Page_DeletePwd = 22,
     Page_Last = Page_DeletePwd,
 };
+
+// The pages' names, by page id: each page container in the layouts is named after its page.
+inline constexpr const char* kPageNames[Page_Last + 1] = {
+    "Page_Disconnected",  "Page_Home",        "Page_SecurityOn", "Page_FpList",
+    "Page_FormatWarning", "Page_PwdUnlock",   "Page_ForgetPwd",  "Page_CheckPwd",
+    "Page_About",         "Page_Warranty",    "Page_Version",    "Page_Wait",
+    "Page_MoreInfo",      "Page_SecurityOff", "Page_AddFpStart", "Page_AddFpScan",
+    "Page_AddFpFailed",   "Page_AddFpFaq",    "Page_FpUnlock",   "Page_AddFpDone",
+    "Page_AddPwd",        "Page_ModifyPwd",   "Page_DeletePwd"};

@@ -87,6 +87,15 @@ QTextDocument* CTextUI::Document() {
     return document_;
 }
 
+int CTextUI::DocumentTop(const QTextDocument& doc, const QRect& area) const {
+    const int h = static_cast<int>(doc.size().height());
+    if (vAlign_ == Qt::AlignVCenter)
+        return area.top() + (area.height() - h) / 2;
+    if (vAlign_ == Qt::AlignBottom)
+        return area.top() + area.height() - h;
+    return area.top();
+}
+
 void CTextUI::PaintText(QPainter& painter) {
     if (!html_) {
         CLabelUI::PaintText(painter);
@@ -94,12 +103,7 @@ void CTextUI::PaintText(QPainter& painter) {
     }
     QTextDocument* doc = Document();
     const QRect area = TextRect();
-    const int h = static_cast<int>(doc->size().height());
-    int y = area.top();
-    if (vAlign_ == Qt::AlignVCenter)
-        y += (area.height() - h) / 2;
-    else if (vAlign_ == Qt::AlignBottom)
-        y += area.height() - h;
+    const int y = DocumentTop(*doc, area);
     painter.save();
     painter.translate(area.left(), y);
     painter.setClipRect(QRect(0, area.top() - y, area.width(), area.height()));
@@ -112,12 +116,7 @@ int CTextUI::LinkAt(const QPoint& pos) {
         return -1;
     QTextDocument* doc = Document();
     const QRect area = TextRect();
-    const int h = static_cast<int>(doc->size().height());
-    int y = area.top();
-    if (vAlign_ == Qt::AlignVCenter)
-        y += (area.height() - h) / 2;
-    else if (vAlign_ == Qt::AlignBottom)
-        y += area.height() - h;
+    const int y = DocumentTop(*doc, area);
     const QString anchor =
         doc->documentLayout()->anchorAt(QPointF(pos.x() - area.left(), pos.y() - y));
     bool ok = false;

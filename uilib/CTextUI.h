@@ -27,6 +27,8 @@ protected:
 
 private:
     QTextDocument* Document(); // laid out for the current size, font and colour
+    // Where the laid-out document starts within `area`, by the vertical alignment.
+    int DocumentTop(const QTextDocument& doc, const QRect& area) const;
     int LinkAt(const QPoint& pos);
 
     bool html_ = false;

@@ -20,14 +20,6 @@
 
 namespace {
 
-const char* const kPageNames[] = {
-    "Page_Disconnected",  "Page_Home",        "Page_SecurityOn", "Page_FpList",
-    "Page_FormatWarning", "Page_PwdUnlock",   "Page_ForgetPwd",  "Page_CheckPwd",
-    "Page_About",         "Page_Warranty",    "Page_Version",    "Page_Wait",
-    "Page_MoreInfo",      "Page_SecurityOff", "Page_AddFpStart", "Page_AddFpScan",
-    "Page_AddFpFailed",   "Page_AddFpFaq",    "Page_FpUnlock",   "Page_AddFpDone",
-    "Page_AddPwd",        "Page_ModifyPwd",   "Page_DeletePwd"};
-
 // The locale whose language picks each language file.
 const struct {
     const char* file;

@@ -2,6 +2,7 @@
 // looked up in, every image the code or a layout names is in the skin, and the layouts build.
 #include "UiTestSupport.h"
 #include "platform/Paths.h"
+#include "ui/PageIds.h"
 #include "uilib/CContainerUI.h"
 #include "uilib/CDialogBuilder.h"
 #include "uilib/CPaintManagerUI.h"
@@ -162,13 +163,6 @@ TEST_F(SkinContractTest, LayoutsBuildNameTheirControlsOnceAndHaveTheirImages) {
 }
 
 TEST_F(SkinContractTest, MainLayoutsHoldTheTwentyThreePagesInOrder) {
-    const char* const pages[] = {
-        "Page_Disconnected",  "Page_Home",        "Page_SecurityOn", "Page_FpList",
-        "Page_FormatWarning", "Page_PwdUnlock",   "Page_ForgetPwd",  "Page_CheckPwd",
-        "Page_About",         "Page_Warranty",    "Page_Version",    "Page_Wait",
-        "Page_MoreInfo",      "Page_SecurityOff", "Page_AddFpStart", "Page_AddFpScan",
-        "Page_AddFpFailed",   "Page_AddFpFaq",    "Page_FpUnlock",   "Page_AddFpDone",
-        "Page_AddPwd",        "Page_ModifyPwd",   "Page_DeletePwd"};
     for (const char* file : {"main_device.xml", "main_device_zh.xml"}) {
         CPaintManagerUI manager;
         std::unique_ptr<CControlUI> root(CDialogBuilder::CreateFromXml(
@@ -183,7 +177,7 @@ TEST_F(SkinContractTest, MainLayoutsHoldTheTwentyThreePagesInOrder) {
             const std::wstring name = tab->GetItemAt(i)->GetName();
             // Pages need no names; where they have them, they say which page they are.
             if (!name.empty()) {
-                EXPECT_EQ(QString::fromStdWString(name).toStdString(), pages[i]) << file;
+                EXPECT_EQ(QString::fromStdWString(name).toStdString(), kPageNames[i]) << file;
             }
         }
         EXPECT_EQ(tab->GetCurSel(), 0) << file;
