@@ -172,10 +172,12 @@ void DiskManager::UserRecordWriter(std::string name, int driveIndex) {
     // A template without a record would unlock the drive unseen: take it out of the engine.
     if (res != 0 && id != 0)
         eraseOneUser(symbol.data(), id);
-    PostEnrollEvent(notifyWindow, kEnrollRecordStored, res);
+    // Drop the enrollment's state before reporting: the report may start the next enrollment,
+    // whose id and payload must not be cleared by this thread.
     enrolledId = 0;
     delete[] enrollPayload;
     enrollPayload = nullptr;
+    PostEnrollEvent(notifyWindow, kEnrollRecordStored, res);
 }
 
 std::vector<std::shared_ptr<FingerprintEntry>> DiskManager::ListFingerprints(int driveIndex) {
