@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#include <sstream>
 #include <string>
 
 namespace testing_env {
@@ -23,6 +25,13 @@ std::filesystem::path MakeTempDir(const char* hint) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 } // namespace testing_env

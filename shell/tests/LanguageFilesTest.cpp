@@ -1,10 +1,10 @@
 // The seven shipped language files: complete, consistent with each other, and read by this
 // system's profile reader exactly as written in the source tree.
+#include "TestEnvironment.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "shell/Language.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <regex>
@@ -17,18 +17,11 @@ const std::filesystem::path kSourceDir = platform::Utf8ToPath(KELMORA_SOURCE_DIR
 const wchar_t* const kFiles[] = {L"English.ini", L"Chinese.ini", L"Japan.ini", L"Deusce.ini",
                                  L"France.ini",  L"Spain.ini",   L"Italy.ini"};
 
-std::string ReadAll(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // key -> value of section "Fields" in a UTF-8 source file of the tree.
 std::map<std::wstring, std::wstring> SourceTexts(const std::wstring& file) {
     std::map<std::wstring, std::wstring> texts;
     std::wistringstream lines(
-        platform::Utf8ToWide(ReadAll(kSourceDir / "resources" / "language" / file)));
+        platform::Utf8ToWide(testing_env::ReadFile(kSourceDir / "resources" / "language" / file)));
     bool inFields = false;
     for (std::wstring line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == L'\r')
@@ -59,7 +52,7 @@ std::set<std::string> KeysUsedInTheTree() {
             if (!entry.is_regular_file() || inTests ||
                 (ext != ".cpp" && ext != ".h" && ext != ".xml"))
                 continue;
-            const std::string text = ReadAll(entry.path());
+            const std::string text = testing_env::ReadFile(entry.path());
             for (std::sregex_iterator it(text.begin(), text.end(), use), end; it != end; ++it)
                 keys.insert((*it)[1]);
         }

@@ -1,5 +1,6 @@
 // The skin against the code: every control name the code looks up exists in the layout it is
 // looked up in, every image the code or a layout names is in the skin, and the layouts build.
+#include "TestEnvironment.h"
 #include "UiTestSupport.h"
 #include "platform/Paths.h"
 #include "ui/PageIds.h"
@@ -11,13 +12,11 @@
 
 #include <QXmlStreamReader>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -54,10 +53,7 @@ std::vector<SourceFile> ProgramSources() {
             if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h") ||
                 entry.path().parent_path().filename() == "tests")
                 continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::ostringstream s;
-            s << in.rdbuf();
-            files.push_back({entry.path(), s.str()});
+            files.push_back({entry.path(), testing_env::ReadFile(entry.path())});
         }
     }
     return files;

@@ -1,22 +1,16 @@
 #include "update/HttpsClient.h"
 #include "LocalService.h"
+#include "TestEnvironment.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing_env::ReadFile;
 
 std::string PostHeader(const std::string& path, const std::string& host, int port, size_t length) {
     return "POST " + path + " HTTP/1.0\r\nHost: " + host + ":" + std::to_string(port) +

@@ -1,23 +1,18 @@
 #include "update/PackageDownload.h"
 #include "LocalService.h"
 #include "RecordingMessageSink.h"
+#include "TestEnvironment.h"
 
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing_env::ReadFile;
 
 void WriteFile(const fs::path& file, const std::string& content) {
     std::ofstream(file, std::ios::binary) << content;
