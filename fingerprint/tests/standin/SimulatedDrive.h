@@ -12,6 +12,8 @@
 #include "sim/SimControl.h"
 #include "sim/SimStore.h"
 
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -112,35 +114,16 @@ protected:
         return out;
     }
 
-    // Waits until message `id` has delivered an event of a type in `types` at position `from`
-    // or later; returns its position (-1 after the time-out).
-    int WaitForType(uint32_t id, std::vector<int> types, size_t from = 0) {
+    // Waits until message `id` has delivered, at position `from` or later, an event that
+    // `matches`; returns its position among that message's events (-1 after the time-out).
+    int WaitForMatch(uint32_t id, size_t from, const std::function<bool(const Event&)>& matches) {
         int found = -1;
         sink->WaitFor([&](const std::vector<testing_env::RecordedMessage>& all) {
             size_t n = 0;
             for (const auto& m : all) {
                 if (m.message != id)
                     continue;
-                if (n >= from)
-                    for (int t : types)
-                        if (int(m.wParam) == t) {
-                            found = int(n);
-                            return true;
-                        }
-                ++n;
-            }
-            return false;
-        });
-        return found;
-    }
-    int WaitForEvent(uint32_t id, Event event, size_t from = 0) {
-        int found = -1;
-        sink->WaitFor([&](const std::vector<testing_env::RecordedMessage>& all) {
-            size_t n = 0;
-            for (const auto& m : all) {
-                if (m.message != id)
-                    continue;
-                if (n >= from && Event(int(m.wParam), int(m.lParam)) == event) {
+                if (n >= from && matches(Event(int(m.wParam), int(m.lParam)))) {
                     found = int(n);
                     return true;
                 }
@@ -149,6 +132,16 @@ protected:
             return false;
         });
         return found;
+    }
+    // ... an event whose type is one of `types`.
+    int WaitForType(uint32_t id, std::vector<int> types, size_t from = 0) {
+        return WaitForMatch(id, from, [&](const Event& e) {
+            return std::find(types.begin(), types.end(), e.first) != types.end();
+        });
+    }
+    // ... exactly `event`.
+    int WaitForEvent(uint32_t id, Event event, size_t from = 0) {
+        return WaitForMatch(id, from, [&](const Event& e) { return e == event; });
     }
 
     // Waits (real time, bounded) until no fingerprint worker holds the worker mutex.
